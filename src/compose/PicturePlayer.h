@@ -1,0 +1,5 @@
+#pragma once
+// Placeholder until animated pictures land.
+namespace tilvane {
+class PicturePlayer {};
+} // namespace tilvane
