@@ -19,6 +19,17 @@ using Bytes = std::span<const std::uint8_t>;
 // Largest picture (or GIF logical screen) any decoder will allocate for.
 inline constexpr int kMaxDimension = 32767;
 inline constexpr std::int64_t kMaxPixels = 64ll * 1024 * 1024;
+// A GIF stops being read at whichever comes first; the frames before stay.
+inline constexpr std::size_t kMaxGifFrames = 10000;
+inline constexpr std::int64_t kMaxGifIndexBytes = 256ll * 1024 * 1024;
+
+// True when a width × height picture is positive and within the limits above.
+bool withinLimits(std::int64_t width, std::int64_t height);
+
+// The size a picture takes when fitted into area: unchanged when it fits,
+// otherwise shrunk by min(area.w / w, area.h / h) (each side capped to the
+// area first when it already fits), sizes truncated. Invalid in, invalid out.
+QSize fittedSize(QSize picture, QSize area);
 
 enum class Format { None, Bmp, Jpeg, Icon, Cursor, Gif, Pcx8, Pcx1 };
 
@@ -33,6 +44,9 @@ QImage decodeBmp(Bytes bytes);
 // fitTarget: the box the picture will be shrunk into; libjpeg then scales in
 // the DCT to the smallest size not below the fitted size. An invalid size
 // decodes at full size.
+// The result may therefore be larger than the fitted size: the caller still
+// does the final smooth shrink. The scale is chosen so that fitting the
+// returned image gives the same size as fitting the stored picture would.
 QImage decodeJpeg(Bytes bytes, QSize fitTarget = QSize());
 QImage decodeIconOrCursor(Bytes bytes);
 QImage decodePcx(Bytes bytes);
