@@ -3,6 +3,7 @@
 #include "compose/Colour.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QTextDocument>
@@ -32,6 +33,21 @@ void PushButton::paintEvent(QPaintEvent *)
         textRect.translate(1, 1);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
+
+void PushButton::keyPressEvent(QKeyEvent *event)
+{
+    // A push button ignores arrow keys; Qt's own buttons would move the focus.
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        event->ignore();
+        return;
+    default:
+        QPushButton::keyPressEvent(event);
+    }
 }
 
 EditBox::EditBox(QWidget *parent) : QPlainTextEdit(parent)

@@ -123,6 +123,11 @@ bool KeyStep::eventFilter(QObject *watched, QEvent *event)
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != &window_)
         return false;
+    // A key a control ignores travels on to its parents; the step has already
+    // run for it at the first receiver, the focused widget.
+    QWidget *focus = window_.focusWidget();
+    if (widget != (focus ? focus : static_cast<QWidget *>(&window_)))
+        return false;
     return handleKeyPress(widget, static_cast<QKeyEvent *>(event));
 }
 
