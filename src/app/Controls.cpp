@@ -60,8 +60,10 @@ EditBox::EditBox(QWidget *parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setTabChangesFocus(true);
     setFocusPolicy(Qt::StrongFocus);
-    document()->setDocumentMargin(1);
-    setViewportMargins(1, 0, 1, 0);
+    // The boxes are 16 pixels high: a 1-pixel edge and no document margin
+    // leave exactly one 14-pixel line of the 12-pixel font.
+    document()->setDocumentMargin(0);
+    setViewportMargins(2, 0, 1, 0);
 
     QPalette pal = palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
