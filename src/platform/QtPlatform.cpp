@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <cmath>
+#include <new>
 
 namespace tilvane {
 
@@ -46,11 +47,6 @@ std::optional<QString> QtPlatform::openFileName(QWidget *owner, const QString &p
     if (files.isEmpty() || !QFileInfo(files.first()).isFile())
         return std::nullopt;
     return files.first();
-}
-
-std::optional<FontDialogChoice> QtPlatform::chooseFont(QWidget *, const FontDialogRequest &)
-{
-    return std::nullopt;
 }
 
 std::optional<std::uint32_t> QtPlatform::chooseColour(QWidget *owner, std::optional<std::uint32_t> initial)
@@ -92,27 +88,36 @@ QByteArray readWholeFileResponsively(const QString &path, qint64 maxBytes)
 {
     if (path.isEmpty())
         return {};
+    // Looked at before opening: a directory gives nothing, a pipe or device
+    // could block or never end, and an oversized file is refused unread.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= 0 || info.size() > maxBytes)
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const qint64 size = file.size();
-    if (size <= 0 || size > maxBytes || !QFileInfo(path).isFile())
+    if (size <= 0 || size > maxBytes)
         return {};
     QByteArray data;
-    data.resize(size);
-    constexpr qint64 kChunk = 4 * 1024 * 1024;
+    try {
+        data.resize(size);
+    } catch (const std::bad_alloc &) {
+        return {};
+    }
+    constexpr qint64 kChunk = 1024 * 1024;
     qint64 done = 0;
     while (done < size) {
         const qint64 got = file.read(data.data() + done, std::min(kChunk, size - done));
         if (got <= 0)
-            return {};
+            return {}; // failed, or the file shrank meanwhile: nothing half-read
         done += got;
-        // Large files: let the window repaint between chunks (no user input,
-        // so no other handler can start meanwhile).
+        // Let the window repaint between chunks of a large file. User input
+        // waits, so no handler can start while this one is reading.
         if (done < size && QCoreApplication::instance())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    // A file that grew while being read is taken as it was at the start.
+    // A file that grew while being read is taken at the size it had at first.
     return data;
 }
 
