@@ -465,7 +465,8 @@ void FontTest::desktopDialogPreselectsAndReturnsChoice()
         colour = colourBox->currentText();
         faces = faceList->count();
         for (int i = 0; i < faceList->count(); ++i)
-            allStorable = allStorable && storableFaceBytes(faceList->item(i)->text()).has_value();
+            allStorable = allStorable && storableFaceBytes(faceList->item(i)->text()).has_value()
+                          && !faceList->item(i)->text().contains(QLatin1String(" ["));
 
         // The user picks another face, 五号, regular, strike-out, and blue.
         const auto other = faceList->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);

@@ -74,8 +74,16 @@ struct StyleEntry {
 QStringList listableFamilies()
 {
     QStringList families;
-    for (const QString &family : QFontDatabase::families()) {
-        if (!QFontDatabase::isPrivateFamily(family) && storableFaceBytes(family))
+    for (const QString &listed : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(listed))
+            continue;
+        // A face installed from several foundries is listed once per foundry
+        // as "Face [Foundry]"; the user chooses the face, not the foundry.
+        QString family = listed;
+        const qsizetype bracket = family.indexOf(QLatin1String(" ["));
+        if (bracket > 0 && family.endsWith(QLatin1Char(']')))
+            family.truncate(bracket);
+        if (storableFaceBytes(family) && !families.contains(family))
             families.append(family);
     }
     return families;
@@ -176,7 +184,8 @@ FontChooserDialog::FontChooserDialog(QWidget *owner, const FontDialogRequest &re
     : QDialog(owner), dpiY_(dpiY > 0 ? dpiY : 96), families_(listableFamilies())
 {
     // The dialog speaks the window's language and font.
-    setAttribute(Qt::WA_WindowPropagation);
+    if (owner)
+        setFont(owner->font());
     setWindowTitle(QStringLiteral("字体"));
     buildWidgets();
     preselect(request, owner ? owner->font() : font());
@@ -203,6 +212,8 @@ void FontChooserDialog::buildWidgets()
     auto *sizeLabel = new QLabel(QStringLiteral("大小(&S):"));
     sizeEdit_ = new QLineEdit;
     sizeEdit_->setObjectName(QStringLiteral("sizeEdit"));
+    // OK stays disabled while the size is not one of these.
+    sizeEdit_->setToolTip(QStringLiteral("大小必须是 1 到 1638 磅之间的数字，或初号到八号"));
     sizeList_ = new QListWidget;
     sizeList_->setObjectName(QStringLiteral("sizeList"));
     for (const NamedSize &named : kNamedSizes)
