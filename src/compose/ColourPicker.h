@@ -2,7 +2,10 @@
 // A drop-down colour button: its face shows the current colour; releasing the
 // left button over it opens the palette popup.
 
+#include "compose/ColourPopup.h"
+
 #include <QAbstractButton>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,6 +25,14 @@ public:
     void setColour(std::uint32_t colour);
     void setColourDialog(ColourDialog dialog) { colourDialog_ = std::move(dialog); }
 
+    // Opens the palette below the picker, as releasing the left button over
+    // it does. Nothing happens while it is already open, the dialog is up, or
+    // the picker is disabled.
+    void openPopup();
+    bool isPopupOpen() const { return popup_ && popup_->isOpen(); }
+    // The popup, once it has been opened.
+    ColourPopup *popup() const { return popup_; }
+
     QSize sizeHint() const override { return {40, 24}; }
 
 signals:
@@ -30,10 +41,17 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    void popupFinished(ColourPopup::Outcome outcome, std::uint32_t colour);
+    void takeColour(std::uint32_t colour);
+
     std::uint32_t colour_ = 0;
     ColourDialog colourDialog_;
+    QPointer<ColourPopup> popup_;
+    bool inDialog_ = false;
 };
 
 } // namespace tilvane
