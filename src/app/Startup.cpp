@@ -13,7 +13,9 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
+#include <QLibraryInfo>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <filesystem>
 #include <system_error>
 
@@ -131,6 +133,12 @@ int startup(int argc, char **argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(applicationIcon());
     installFontSubstitutions();
+    // The desktop's own dialogs (files, colours, message box buttons) speak
+    // the same language as the window.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     QtPlatform platform;
     ExitStep exitStep;
