@@ -101,6 +101,8 @@ private slots:
     void bmpSuite();
     void gifSuite_data();
     void gifSuite();
+    void otherEncoders_data();
+    void otherEncoders();
 };
 
 void TestDecodeSuite::initTestCase()
@@ -215,6 +217,48 @@ void TestDecodeSuite::gifSuite()
     QVERIFY(!theirs.isEmpty());
     if (firstReference != 0)
         return; // ImageMagick's frame 0 is the dropped one
+    const QByteArray ours = packedRgb(picture.still);
+    QVERIFY2(ours == theirs, qPrintable(firstDifference(ours, theirs, picture.still.width())));
+}
+
+void TestDecodeSuite::otherEncoders_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("compare"); // with ImageMagick's flattened decode
+    QTest::newRow("8-bit pcx") << "im-8bit.pcx" << QSize(40, 24) << true;
+    QTest::newRow("interlaced gif") << "im-interlaced.gif" << QSize(40, 24) << true;
+    QTest::newRow("progressive jpeg") << "progressive.jpg" << QSize(40, 24) << true;
+    QTest::newRow("greyscale jpeg") << "im-grey.jpg" << QSize(40, 24) << true;
+    QTest::newRow("jpeg without subsampling") << "no-subsampling.jpg" << QSize(40, 24) << true;
+    // No entry is 32 wide with 16 or more colours (true-colour entries say
+    // 0), so the last one, 16 square, is shown.
+    QTest::newRow("icon of three sizes") << "im-multi.ico" << QSize(16, 16) << false;
+    QTest::newRow("cursor of three sizes") << "im-multi.cur" << QSize(16, 16) << false;
+    QTest::newRow("32-bit icon with alpha") << "im-alpha32.ico" << QSize(32, 32) << false;
+}
+
+// Small files written by other encoders, kept with the decoder fixtures.
+void TestDecodeSuite::otherEncoders()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(bool, compare);
+    const QString path = QStringLiteral(TILVANE_FIXTURES) + "/decode/" + name;
+    const QByteArray bytes = readAll(path);
+    QVERIFY(!bytes.isEmpty());
+    const DecodedPicture picture = decodePicture(span(bytes));
+    QCOMPARE(picture.still.size(), size);
+    if (picture.still.hasAlphaChannel()) {
+        // The alpha icon was written at half opacity throughout.
+        const int alpha = qAlpha(picture.still.pixel(5, 5));
+        QVERIFY2(name != "im-alpha32.ico" || std::abs(alpha - 128) <= 1, qPrintable(QString::number(alpha)));
+    }
+    if (!compare)
+        return;
+    if (!haveConvert())
+        QSKIP("ImageMagick's convert is not installed");
+    const QByteArray theirs = magickRgb({path + "[0]", "-background", "white", "-flatten"});
     const QByteArray ours = packedRgb(picture.still);
     QVERIFY2(ours == theirs, qPrintable(firstDifference(ours, theirs, picture.still.width())));
 }
