@@ -25,14 +25,18 @@ void PictureBox::showFrame(const QImage &frame, const QRect &rect)
 {
     const QRect dirty = shownRect_.united(rect);
     shown_ = frame;
-    shownRect_ = rect;
-    update(dirty);
+    shownRect_ = frame.isNull() ? QRect() : rect;
+    // The overlays inside the area are repainted after the canvas, so they
+    // stay on top of every frame.
+    if (!dirty.isEmpty())
+        update(dirty);
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), backgroundToQColor(backgroundColour_, palette()));
+    // Already scaled when it was set: painting only blits.
     if (!shown_.isNull())
         painter.drawImage(shownRect_.topLeft(), shown_);
 }
@@ -46,13 +50,6 @@ QImage PictureBox::snapshot()
     return image;
 }
 
-void PictureBox::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange)
-        updatePlaybackState();
-}
-
 void PictureBox::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -63,6 +60,22 @@ void PictureBox::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     updatePlaybackState();
+}
+
+bool PictureBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == watchedTopLevel_) {
+        switch (event->type()) {
+        case QEvent::WindowStateChange:
+        case QEvent::Show:
+        case QEvent::Hide:
+            updatePlaybackState();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace tilvane
