@@ -38,7 +38,7 @@ public:
     bool isAnimated() const;
     bool isPlaying() const;
     std::size_t currentFrame() const;
-    const PicturePlayer *player() const { return player_.get(); }
+    PicturePlayer *player() const { return player_.get(); }
 
     // The canvas exactly as shown: background, picture and overlays, one
     // canvas pixel to one image pixel whatever the screen's scale.
