@@ -51,7 +51,7 @@ void put32(QByteArray &out, qint32 value)
     put16(out, (value >> 16) & 0xFFFF);
 }
 
-struct GifFrameSpec {
+struct FilledFrame {
     QRect rect;
     int colourIndex;
     int delayHundredths;
@@ -61,7 +61,7 @@ struct GifFrameSpec {
 // frames are each filled with one colour. The LZW data holds only literal
 // codes, with a clear code after every two so the code width stays 3 bits.
 // It asks to be played once, which the canvas ignores.
-QByteArray makeGif(QSize screen, const std::vector<GifFrameSpec> &frames)
+QByteArray makeGif(QSize screen, const std::vector<FilledFrame> &frames)
 {
     QByteArray out("GIF89a");
     put16(out, screen.width());
@@ -72,7 +72,7 @@ QByteArray makeGif(QSize screen, const std::vector<GifFrameSpec> &frames)
     out.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01", 16);
     put16(out, 1);
     out.append(char(0));
-    for (const GifFrameSpec &f : frames) {
+    for (const FilledFrame &f : frames) {
         out.append("\x21\xF9\x04\x00", 4);
         put16(out, f.delayHundredths);
         out.append(char(0)).append(char(0));
