@@ -425,6 +425,7 @@ private slots:
     void pcx();
     void gifFrames_data();
     void gifFrames();
+    void gifLimits();
     void gifComposition();
     void gifAsPicture();
     void jpegColourAndGrey();
@@ -791,6 +792,28 @@ void TestDecode::gifFrames()
     if (!firstIndices.empty())
         QCOMPARE(std::vector<int>(animation->frames[0].indices.begin(), animation->frames[0].indices.end()),
                  firstIndices);
+}
+
+void TestDecode::gifLimits()
+{
+    // Reading stops at the frame cap, the frames before it kept.
+    GifBuilder many(1, 1, kGifColours);
+    for (std::size_t i = 0; i < kMaxGifFrames + 5; ++i)
+        many.image(QRect(0, 0, 1, 1), {int(i % 4)});
+    auto animation = decodeGif(span(many.finish()));
+    QVERIFY(animation);
+    QCOMPARE(animation->frames.size(), kMaxGifFrames);
+
+    // And at the cap on index bytes: four full 8192-square frames fill it.
+    GifBuilder large(8192, 8192, kGifColours);
+    for (int i = 0; i < 6; ++i)
+        large.image(QRect(0, 0, 8192, 8192), {1, 2});
+    animation = decodeGif(span(large.finish()));
+    QVERIFY(animation);
+    QCOMPARE(animation->frames.size(), std::size_t(kMaxGifIndexBytes / (8192 * 8192)));
+    // Each kept what it decoded and index 0 after it.
+    QCOMPARE(int(animation->frames[3].indices[1]), 2);
+    QCOMPARE(int(animation->frames[3].indices[2]), 0);
 }
 
 void TestDecode::gifComposition()
