@@ -323,9 +323,8 @@ void BackgroundTest::placementOnCanvas()
     QFETCH(QRect, expected);
     clearCaptions();
     choose(file(QStringLiteral("picture"), bytes));
-    // Shrunk in the DCT to 125 x 62, whose fit is centred a row lower than
-    // the stored 200 x 99's; the decoder does not yet report the stored size.
-    QEXPECT_FAIL("200 x 99 JPEG", "placement needs the JPEG's stored size", Abort);
+    // A 200 x 99 JPEG is shrunk in the DCT to 125 x 62, whose own fit would
+    // be centred a row lower: placement must go by the stored size.
     QCOMPARE(canvas->pictureRect(), expected);
 
     // Every pixel inside is the picture's colour, every one outside grey

@@ -1,44 +1,14 @@
 #include "compose/FitPlacement.h"
 
+#include "compose/decode/Picture.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
 
 namespace tilvane {
 
-QRect fitPlacement(QSize picture, QSize area)
-{
-    const int w = std::max(picture.width(), 0);
-    const int h = std::max(picture.height(), 0);
-    const int areaWidth = std::max(area.width(), 0);
-    const int areaHeight = std::max(area.height(), 0);
-
-    int x = 0;
-    int y = 0;
-    int width = areaWidth;
-    int height = areaHeight;
-    if (w <= areaWidth) {
-        x = (areaWidth - w) / 2;
-        width = w;
-    }
-    if (h <= areaHeight) {
-        y = (areaHeight - h) / 2;
-        height = h;
-    }
-    if (w > areaWidth || h > areaHeight) {
-        // A side of 0 pixels fits and does not limit the factor (0 / 0).
-        const double fx = w > 0 ? double(width) / w : 1.0;
-        const double fy = h > 0 ? double(height) / h : 1.0;
-        const double f = std::min(fx, fy);
-        const int newWidth = int(w * f);
-        const int newHeight = int(h * f);
-        x += (width - newWidth) / 2;
-        y += (height - newHeight) / 2;
-        width = newWidth;
-        height = newHeight;
-    }
-    return QRect(x, y, width, height);
-}
+QRect fitPlacement(QSize picture, QSize area) { return decode::fitPlacement(picture, area); }
 
 Qt::TransformationMode scalingModeForScreen()
 {

@@ -31,9 +31,9 @@ void PictureBox::setPictureBytes(const QByteArray &bytes)
     const decode::Format format = decode::sniffFormat(span);
     if (format != decode::Format::Icon && format != decode::Format::Cursor && still.hasAlphaChannel())
         still = still.convertToFormat(QImage::Format_RGB32);
-    // A JPEG may come back already shrunk in the DCT; its placement from that
-    // size matches the one from the stored size to within a pixel.
-    const QRect placement = fitPlacement(still.size());
+    // Placed by the stored size: a JPEG may come back already shrunk in the
+    // DCT, and the two-step centring depends on the size it started from.
+    const QRect placement = fitPlacement(picture.storedSize);
     showFrame(scaleForPlacement(still, placement.size(), mode), placement);
 }
 

@@ -68,7 +68,7 @@ void chooseScale(jpeg_decompress_struct &cinfo, QSize fitTarget)
 
 } // namespace
 
-QImage decodeJpeg(Bytes bytes, QSize fitTarget)
+QImage decodeJpeg(Bytes bytes, QSize fitTarget, QSize *storedSize)
 {
     // Declared before the setjmp so that a jump back never skips a destructor.
     QImage image;
@@ -104,6 +104,7 @@ QImage decodeJpeg(Bytes bytes, QSize fitTarget)
     }
     cinfo.out_color_space = colour ? JCS_RGB : JCS_GRAYSCALE;
     chooseScale(cinfo, fitTarget);
+    const QSize stored(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
     jpeg_start_decompress(&cinfo);
 
     const int width = static_cast<int>(cinfo.output_width);
@@ -133,6 +134,8 @@ QImage decodeJpeg(Bytes bytes, QSize fitTarget)
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (storedSize)
+        *storedSize = stored;
     return image;
 }
 

@@ -4,6 +4,8 @@
 
 #include "compose/decode/Binary.h"
 
+#include <algorithm>
+
 namespace tilvane::decode {
 
 using namespace detail;
@@ -18,14 +20,41 @@ QSize fittedSize(QSize picture, QSize area)
 {
     if (!picture.isValid() || !area.isValid() || picture.isEmpty() || area.isEmpty())
         return {};
-    const int w = picture.width();
-    const int h = picture.height();
-    const int width = w <= area.width() ? w : area.width();
-    const int height = h <= area.height() ? h : area.height();
-    if (w <= area.width() && h <= area.height())
-        return {width, height};
-    const double f = std::min(static_cast<double>(width) / w, static_cast<double>(height) / h);
-    return {static_cast<int>(w * f), static_cast<int>(h * f)};
+    return fitPlacement(picture, area).size();
+}
+
+QRect fitPlacement(QSize picture, QSize area)
+{
+    const int w = std::max(picture.width(), 0);
+    const int h = std::max(picture.height(), 0);
+    const int areaWidth = std::max(area.width(), 0);
+    const int areaHeight = std::max(area.height(), 0);
+
+    int x = 0;
+    int y = 0;
+    int width = areaWidth;
+    int height = areaHeight;
+    if (w <= areaWidth) {
+        x = (areaWidth - w) / 2;
+        width = w;
+    }
+    if (h <= areaHeight) {
+        y = (areaHeight - h) / 2;
+        height = h;
+    }
+    if (w > areaWidth || h > areaHeight) {
+        // A side of 0 pixels fits and does not limit the factor (0 / 0).
+        const double fx = w > 0 ? double(width) / w : 1.0;
+        const double fy = h > 0 ? double(height) / h : 1.0;
+        const double f = std::min(fx, fy);
+        const int newWidth = int(w * f);
+        const int newHeight = int(h * f);
+        x += (width - newWidth) / 2;
+        y += (height - newHeight) / 2;
+        width = newWidth;
+        height = newHeight;
+    }
+    return QRect(x, y, width, height);
 }
 
 Format sniffFormat(Bytes b)
@@ -59,7 +88,7 @@ DecodedPicture decodePicture(Bytes bytes, QSize fitTarget)
         picture.still = decodeBmp(bytes);
         break;
     case Format::Jpeg:
-        picture.still = decodeJpeg(bytes, fitTarget);
+        picture.still = decodeJpeg(bytes, fitTarget, &picture.storedSize);
         break;
     case Format::Icon:
     case Format::Cursor:
@@ -78,6 +107,10 @@ DecodedPicture decodePicture(Bytes bytes, QSize fitTarget)
         picture.still = decodePcx(bytes);
         break;
     }
+    if (picture.still.isNull())
+        return {};
+    if (!picture.storedSize.isValid())
+        picture.storedSize = picture.still.size();
     return picture;
 }
 

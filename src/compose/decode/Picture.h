@@ -31,6 +31,13 @@ bool withinLimits(std::int64_t width, std::int64_t height);
 // area first when it already fits), sizes truncated. Invalid in, invalid out.
 QSize fittedSize(QSize picture, QSize area);
 
+// Where a picture of that size goes in area: centred at its natural size when
+// it fits, otherwise shrunk with its proportions kept. The centring is done in
+// two integer steps (first for a side that fits, then for the shrink), so an
+// odd leftover can put it one pixel before the exact centre: 200 x 99 in
+// 102 x 102 lands at y 25 with 27 rows below, not 26. Negative sizes count as 0.
+QRect fitPlacement(QSize picture, QSize area);
+
 enum class Format { None, Bmp, Jpeg, Icon, Cursor, Gif, Pcx8, Pcx1 };
 
 // Told by the first bytes only, in the order of the signature table; fewer
@@ -47,7 +54,8 @@ QImage decodeBmp(Bytes bytes);
 // The result may therefore be larger than the fitted size: the caller still
 // does the final smooth shrink. The scale is chosen so that fitting the
 // returned image gives the same size as fitting the stored picture would.
-QImage decodeJpeg(Bytes bytes, QSize fitTarget = QSize());
+// storedSize, when given, receives the picture's size as stored in the file.
+QImage decodeJpeg(Bytes bytes, QSize fitTarget = QSize(), QSize *storedSize = nullptr);
 QImage decodeIconOrCursor(Bytes bytes);
 QImage decodePcx(Bytes bytes);
 
@@ -91,6 +99,9 @@ private:
 struct DecodedPicture {
     QImage still;                                 // the first frame for a GIF
     std::shared_ptr<const GifAnimation> animation; // set only for GIFs of 2+ frames
+    // The size as stored in the file, which placement goes by: a JPEG's
+    // still may come back already shrunk in the DCT.
+    QSize storedSize;
     bool isNull() const { return still.isNull(); }
 };
 
