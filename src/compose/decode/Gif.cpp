@@ -10,6 +10,8 @@
 #include "compose/decode/Picture.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace tilvane::decode {
 
@@ -224,6 +226,188 @@ void decodeLzw(SubBlockBits &bits, int minimumCodeSize, PixelSink &sink)
     }
 }
 
+// The fast road for a frame that lies wholly on the screen, which is nearly
+// every frame: the image data's sub-blocks are first joined into one run of
+// bytes, codes are read from it eight bytes at a time, and each code's string
+// is copied from where it was written before in the frame (a table entry is
+// the previous string plus one byte, which the output already holds in one
+// piece). No string is ever built backwards. Clipped frames keep the
+// streaming decoder above, which never holds more than the clip.
+
+// Bytes of slack after every buffer read or written here, so that reads and
+// copies may move eight bytes at a time without checking for the end.
+constexpr std::size_t kSlack = 16;
+
+// Joins the sub-blocks from `at` into data (followed by kSlack zero bytes,
+// not counted in the returned size). `at` ends after the closing empty
+// sub-block; complete is false when the file ends before it.
+std::size_t joinSubBlocks(Bytes bytes, std::size_t &at, std::vector<std::uint8_t> &data, bool &complete)
+{
+    data.clear();
+    complete = false;
+    while (at < bytes.size()) {
+        const std::size_t length = bytes[at++];
+        if (length == 0) {
+            complete = true;
+            break;
+        }
+        const std::size_t take = std::min(length, bytes.size() - at);
+        data.insert(data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(at + take));
+        at += take;
+    }
+    const std::size_t size = data.size();
+    data.resize(size + kSlack, 0);
+    return size;
+}
+
+std::uint64_t load64(const std::uint8_t *p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
+    return word;
+}
+
+// Codes, least significant bit first, from joined data with its slack.
+// Meant to live in a local, so that its fields stay in registers.
+class CodeReader {
+public:
+    CodeReader(const std::uint8_t *data, std::size_t size) : data_(data), size_(size) {}
+
+    // The next code of `bits` bits, or -1 when the data has ended.
+    int read(int bits)
+    {
+        if (count_ < bits) {
+            if (pos_ >= size_)
+                return -1;
+            // Bits above count_ may already hold the following bytes; they
+            // are loaded again at the same place, so OR-ing them is harmless.
+            buffer_ |= load64(data_ + pos_) << count_;
+            const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(63 - count_) >> 3, size_ - pos_);
+            pos_ += take;
+            count_ += static_cast<int>(take) * 8;
+            if (count_ < bits)
+                return -1;
+        }
+        const int code = static_cast<int>(buffer_ & ((1u << bits) - 1));
+        buffer_ >>= bits;
+        count_ -= bits;
+        return code;
+    }
+
+private:
+    const std::uint8_t *data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+    std::uint64_t buffer_ = 0;
+    int count_ = 0;
+};
+
+// Every colour index followed by slack, so that a literal code's string can
+// be copied like any other.
+struct Literals {
+    std::array<std::uint8_t, 256 + kSlack> bytes{};
+    Literals()
+    {
+        for (std::size_t i = 0; i < 256; ++i)
+            bytes[i] = static_cast<std::uint8_t>(i);
+    }
+};
+
+// Decodes the joined data into out: `total` pixels in stream order, plus
+// kSlack bytes that may be written. Stops as decodeLzw does; returns the
+// number of pixels written, and sets every pixel after them to 0.
+std::size_t decodeLzwInPlace(const std::uint8_t *data, std::size_t size, int minimumCodeSize, std::uint8_t *out,
+                             std::size_t total)
+{
+    static const Literals literals;
+    CodeReader codes(data, size);
+    const int clear = 1 << minimumCodeSize;
+    const int end = clear + 1;
+    // Entry i is `length[i]` bytes from `source[i]`: a colour index, or a
+    // stretch of the output already written.
+    const std::uint8_t *source[kTableSize];
+    std::uint16_t length[kTableSize];
+    for (int i = 0; i < clear; ++i) {
+        source[i] = literals.bytes.data() + i;
+        length[i] = 1;
+    }
+    int codeSize = minimumCodeSize + 1;
+    int next = clear + 2;
+    bool havePrevious = false;
+    std::size_t previousStart = 0;
+    std::size_t previousLength = 0;
+    std::size_t at = 0;
+    while (at < total) {
+        const int code = codes.read(codeSize);
+        if (code < 0 || code == end)
+            break;
+        if (code == clear) {
+            codeSize = minimumCodeSize + 1;
+            next = clear + 2;
+            havePrevious = false;
+            continue;
+        }
+        // After a clear only a plain colour index can follow; a code may
+        // name an existing entry or the one about to be made.
+        if (code > end && (!havePrevious || code > next || (code == next && next >= kTableSize)))
+            break;
+        // The new entry is the previous string and the first byte of this
+        // one, which follows it in the output: one stretch.
+        const bool namesNewEntry = code == next;
+        if (havePrevious && next < kTableSize) {
+            source[next] = out + previousStart;
+            length[next] = static_cast<std::uint16_t>(previousLength + 1);
+            ++next;
+            if (next == (1 << codeSize) && codeSize < kMaxCodeBits)
+                ++codeSize;
+        }
+        const std::uint8_t *from = source[code];
+        previousLength = length[code];
+        previousStart = at;
+        havePrevious = true;
+        const std::size_t n = std::min(previousLength, total - at);
+        // Eight bytes at a time, running past the end into output still to
+        // come or the slack. Every byte that matters lies before `at`, so
+        // it was written before this copy began...
+        std::uint8_t *to = out + at;
+        for (std::size_t i = 0; i < n; i += 8)
+            std::memcpy(to + i, from + i, 8);
+        // ...except the last byte of an entry named as it is made, which is
+        // the first byte of the string itself.
+        if (namesNewEntry && n == previousLength)
+            to[n - 1] = from[0];
+        at += n;
+    }
+    // What the data did not reach is index 0 (the buffer may hold an
+    // earlier frame, or bytes of a wide copy).
+    std::fill(out + at, out + total, std::uint8_t{0});
+    return at;
+}
+
+// The frame's rows from a decoding in stream order: as they are, or, for an
+// interlaced frame, with the rows of the four passes (every 8th row from 0,
+// every 8th from 4, every 4th from 2, every 2nd from 1) put in place.
+void storeRows(const std::uint8_t *stream, int width, int height, bool interlaced, std::vector<std::uint8_t> &out)
+{
+    const auto rowBytes = static_cast<std::size_t>(width);
+    out.reserve(rowBytes * static_cast<std::size_t>(height));
+    if (!interlaced) {
+        out.assign(stream, stream + rowBytes * static_cast<std::size_t>(height));
+        return;
+    }
+    const int pass1 = (height + 7) / 8;
+    const int pass2 = pass1 + (height + 3) / 8;
+    const int pass3 = pass2 + (height + 1) / 4;
+    for (int y = 0; y < height; ++y) {
+        const int row = y % 8 == 0 ? y / 8 : y % 8 == 4 ? pass1 + y / 8 : y % 4 == 2 ? pass2 + y / 4 : pass3 + y / 2;
+        const std::uint8_t *from = stream + static_cast<std::size_t>(row) * rowBytes;
+        out.insert(out.end(), from, from + rowBytes);
+    }
+}
+
 struct GraphicControl {
     int disposal = 0;
     int delayMs = 0;
@@ -275,6 +459,10 @@ std::shared_ptr<const GifAnimation> decodeGif(Bytes bytes)
 
     GraphicControl control;
     std::int64_t indexBytes = 0;
+    // Reused from frame to frame: the joined image data, and the rows of an
+    // interlaced frame in the order they were stored.
+    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> stream;
     bool more = true;
     while (more && at < bytes.size()) {
         const std::uint8_t block = bytes[at++];
@@ -339,15 +527,31 @@ std::shared_ptr<const GifAnimation> decodeGif(Bytes bytes)
         indexBytes += area;
 
         frame.rect = clip;
-        frame.indices.assign(static_cast<std::size_t>(area), 0);
         frame.transparentIndex = thisControl.transparentIndex;
         frame.disposal = thisControl.disposal;
         frame.delayMs = thisControl.delayMs;
-        SubBlockBits bits(bytes, at);
-        PixelSink sink(width, height, (packed & 0x40) != 0, clip.translated(-left, -top), frame.indices.data());
-        decodeLzw(bits, minimumCodeSize, sink);
-        more = bits.finish(at);
-        if (sink.written() > 0)
+        const bool interlaced = (packed & 0x40) != 0;
+        const auto pixels = static_cast<std::size_t>(area);
+        std::int64_t written = 0;
+        if (clip == QRect(left, top, width, height)) {
+            bool complete = false;
+            const std::size_t size = joinSubBlocks(bytes, at, data, complete);
+            more = complete;
+            // Decoded into a buffer kept from frame to frame, then copied
+            // once into the frame's own.
+            stream.resize(pixels + kSlack);
+            written = static_cast<std::int64_t>(
+                decodeLzwInPlace(data.data(), size, minimumCodeSize, stream.data(), pixels));
+            storeRows(stream.data(), width, height, interlaced, frame.indices);
+        } else {
+            frame.indices.assign(pixels, 0);
+            SubBlockBits bits(bytes, at);
+            PixelSink sink(width, height, interlaced, clip.translated(-left, -top), frame.indices.data());
+            decodeLzw(bits, minimumCodeSize, sink);
+            more = bits.finish(at);
+            written = sink.written();
+        }
+        if (written > 0)
             animation->frames.push_back(std::move(frame));
     }
     if (animation->frames.empty())
@@ -394,13 +598,24 @@ const QImage &GifComposer::compose(std::size_t index)
         }
         const bool keyed = frame.transparentIndex >= 0 && frame.transparentIndex < 256;
         const QRgb key = keyed ? frame.palette[static_cast<std::size_t>(frame.transparentIndex)] & 0xFFFFFFu : 0;
+        // Each index's pixel as drawn, opaque; 0 (never an opaque pixel)
+        // marks the colours left out.
+        std::array<QRgb, 256> drawn;
+        for (std::size_t i = 0; i < drawn.size(); ++i) {
+            const QRgb colour = frame.palette[i] & 0xFFFFFFu;
+            drawn[i] = keyed && colour == key ? 0u : colour | 0xFF000000u;
+        }
         const std::uint8_t *src = frame.indices.data();
-        for (int y = 0; y < rect.height(); ++y) {
+        const auto width = static_cast<std::size_t>(rect.width());
+        for (int y = 0; y < rect.height(); ++y, src += width) {
             auto *dst = reinterpret_cast<QRgb *>(surface_.scanLine(rect.top() + y)) + rect.left();
-            for (int x = 0; x < rect.width(); ++x, ++src) {
-                const QRgb colour = frame.palette[*src] & 0xFFFFFFu;
-                if (!keyed || colour != key)
-                    dst[x] = colour | 0xFF000000u;
+            if (keyed) {
+                for (std::size_t x = 0; x < width; ++x)
+                    if (const QRgb pixel = drawn[src[x]])
+                        dst[x] = pixel;
+            } else {
+                for (std::size_t x = 0; x < width; ++x)
+                    dst[x] = drawn[src[x]];
             }
         }
     }
