@@ -41,7 +41,7 @@ int decodeOnce(const std::string &path)
     const auto bytes = bench::readFile(path);
     if (!bytes)
         return 1;
-    const tilvane::decode::DecodedPicture picture = tilvane::decode::decodePicture(*bytes);
+    const tilvane::decode::DecodedPicture picture = tilvane::decode::decodePicture(tilvane::decode::Bytes(bytes->data(), bytes->size()));
     if (picture.isNull())
         return 1;
     std::printf("pixels %lld\n", static_cast<long long>(picture.still.width()) * picture.still.height());

@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     }
     for (const Program &p : programs) {
         bench::result("startup." + p.name + "_ms", bench::median(p.ms));
-        bench::result("startup." + p.name + "_hwm_kb", bench::median(p.peakKb));
+        bench::result("startup." + p.name + "_hwm_mb", bench::median(p.peakKb) / 1024.0);
     }
     return 0;
 }

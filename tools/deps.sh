@@ -6,7 +6,7 @@ set -euo pipefail
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev
        fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n)
 test=(xvfb xauth xdotool imagemagick x11-utils clang libclang-rt-14-dev)
-bench=(libgif-dev libjpeg-turbo-progs hyperfine valgrind)
+bench=(libgif-dev libjpeg-turbo-progs)
 
 want=("${build[@]}")
 case "${1:-run}" in

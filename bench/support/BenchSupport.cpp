@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -64,12 +65,27 @@ long statusKb(const char *field, int pid)
     return 0;
 }
 
-std::optional<std::vector<std::uint8_t>> readFile(const std::string &path)
+std::optional<FileBytes> readFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // In one read of the known size, as the program reads a picture file.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    struct stat info {};
+    std::optional<FileBytes> bytes;
+    if (fstat(fd, &info) == 0 && info.st_size >= 0) {
+        FileBytes data(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t got = read(fd, data.data() + done, data.size() - done);
+            if (got <= 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        if (done == data.size())
+            bytes = std::move(data);
+    }
+    close(fd);
     return bytes;
 }
 

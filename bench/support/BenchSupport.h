@@ -3,6 +3,7 @@
 // high-water mark, child processes, and the RESULT lines bench.sh collects.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +23,23 @@ double percentile(std::vector<double> values, double fraction);
 long statusKb(const char *field, int pid = 0);
 inline long peakRssKb(int pid = 0) { return statusKb("VmHWM:", pid); }
 
-std::optional<std::vector<std::uint8_t>> readFile(const std::string &path);
+// A whole file's bytes, in memory that is not cleared first (as a program
+// reading a file into its buffer would have it).
+class FileBytes {
+public:
+    FileBytes() = default;
+    explicit FileBytes(std::size_t size) : data_(new std::uint8_t[size]), size_(size) {}
+    std::uint8_t *data() { return data_.get(); }
+    const std::uint8_t *data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+};
+
+std::optional<FileBytes> readFile(const std::string &path);
 
 // One line "RESULT <key> <value>" on stdout, which bench.sh collects.
 void result(const std::string &key, double value);
