@@ -7,6 +7,8 @@
 
 #include "compose/decode/Picture.h"
 
+#include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 
@@ -102,7 +104,11 @@ QImage decodeJpeg(Bytes bytes, QSize fitTarget, QSize *storedSize)
         jpeg_destroy_decompress(&cinfo);
         return {};
     }
-    cinfo.out_color_space = colour ? JCS_RGB : JCS_GRAYSCALE;
+    // Colour pictures come out of libjpeg-turbo already as 32-bit pixels in
+    // QImage's layout (the fourth byte set to 0xFF), straight into the
+    // image's rows; greyscale ones are widened here.
+    constexpr J_COLOR_SPACE kQRgbOrder = std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    cinfo.out_color_space = colour ? kQRgbOrder : JCS_GRAYSCALE;
     chooseScale(cinfo, fitTarget);
     const QSize stored(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
     jpeg_start_decompress(&cinfo);
@@ -111,23 +117,34 @@ QImage decodeJpeg(Bytes bytes, QSize fitTarget, QSize *storedSize)
     const int height = static_cast<int>(cinfo.output_height);
     const int components = cinfo.output_components;
     image = QImage(width, height, QImage::Format_RGB32);
-    if (image.isNull() || (components != 3 && components != 1)) {
+    if (image.isNull() || (components != 4 && components != 1)) {
         jpeg_destroy_decompress(&cinfo);
         return {};
     }
-    // The row buffer belongs to libjpeg's pool, freed with the decompressor.
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                static_cast<JDIMENSION>(width * components), 1);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        if (jpeg_read_scanlines(&cinfo, row, 1) != 1)
-            break;
-        auto *dst = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const JSAMPLE *src = row[0];
-        if (components == 3) {
-            for (int x = 0; x < width; ++x, src += 3)
-                dst[x] = qRgb(src[0], src[1], src[2]);
-        } else {
+    if (components == 4) {
+        // As many rows per call as libjpeg likes to give, which spares it
+        // copying through a buffer of its own.
+        constexpr int kMaxRows = 16;
+        JSAMPROW rows[kMaxRows];
+        const int batch = std::clamp(cinfo.rec_outbuf_height, 1, kMaxRows);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const int y = static_cast<int>(cinfo.output_scanline);
+            const int n = std::min(batch, height - y);
+            for (int i = 0; i < n; ++i)
+                rows[i] = image.scanLine(y + i);
+            if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n)) == 0)
+                break;
+        }
+    } else {
+        // The row buffer belongs to libjpeg's pool, freed with the decompressor.
+        JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                    static_cast<JDIMENSION>(width), 1);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const int y = static_cast<int>(cinfo.output_scanline);
+            if (jpeg_read_scanlines(&cinfo, row, 1) != 1)
+                break;
+            auto *dst = reinterpret_cast<QRgb *>(image.scanLine(y));
+            const JSAMPLE *src = row[0];
             for (int x = 0; x < width; ++x)
                 dst[x] = qRgb(src[x], src[x], src[x]);
         }
