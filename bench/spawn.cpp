@@ -2,7 +2,8 @@
 // first-paint hook preloaded, and reports the median time from just before
 // the spawn to the end of the first paint of its window.
 //
-// bench_spawn [--runs N] --first-paint HOOK.so --name A PROGRAM_A --name B PROGRAM_B ...
+// bench_spawn [--runs N] --first-paint HOOK.so --name A PROGRAM_A [--arg X] --name B PROGRAM_B ...
+// (--arg adds one argument to the program named just before)
 
 #include "BenchSupport.h"
 
@@ -18,6 +19,7 @@ namespace {
 struct Program {
     std::string name;
     std::string path;
+    std::vector<std::string> args;
     std::vector<double> ms;
     std::vector<double> peakKb;
 };
@@ -30,7 +32,9 @@ bool runOnce(Program &program, const std::string &hook, bool keep)
     options.extraEnv = {"LD_PRELOAD=" + hook, "TILVANE_BENCH_FIRST_PAINT_FD=" + std::to_string(kReportFd)};
     options.reportFd = kReportFd;
     options.timeoutMs = 30000;
-    const bench::ChildRun run = bench::runChild({program.path}, options);
+    std::vector<std::string> argv{program.path};
+    argv.insert(argv.end(), program.args.begin(), program.args.end());
+    const bench::ChildRun run = bench::runChild(argv, options);
     std::istringstream in(run.output);
     std::string word;
     long long paintedNs = 0;
@@ -66,8 +70,10 @@ int main(int argc, char **argv)
         else if (arg == "--first-paint" && i + 1 < argc)
             hook = argv[++i];
         else if (arg == "--name" && i + 2 < argc) {
-            programs.push_back(Program{argv[i + 1], argv[i + 2], {}, {}});
+            programs.push_back(Program{argv[i + 1], argv[i + 2], {}, {}, {}});
             i += 2;
+        } else if (arg == "--arg" && i + 1 < argc && !programs.empty()) {
+            programs.back().args.push_back(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: %s [--runs N] --first-paint HOOK --name A PROGRAM ...\n", argv[0]);
             return 2;
