@@ -87,6 +87,10 @@ int compareInProcess(const std::vector<std::string> &files, int repeat)
             const double qtMpps = pixels / bench::median(qt) / 1000.0;
             std::printf("%-16s in process: ours %8.1f MP/s, QImage %8.1f MP/s\n", keyOf(path).c_str(), oursMpps, qtMpps);
             bench::result(key + ".inproc_qimage_mpps", qtMpps);
+            std::vector<double> speedups;
+            for (std::size_t i = 0; i < ours.size(); ++i)
+                speedups.push_back(qt[i] / ours[i]);
+            bench::result(key + ".inproc_speedup", bench::median(speedups));
         } else {
             std::printf("%-16s in process: ours %8.1f MP/s\n", keyOf(path).c_str(), oursMpps);
         }
@@ -175,6 +179,11 @@ int main(int argc, char **argv)
         bench::result(key + ".ours_mpps", pixels / oursMs / 1000.0);
         bench::result(key + ".convert_mpps", pixels / theirMs / 1000.0);
         bench::result(key + ".megapixels", pixels / 1e6);
+        // Run by run, so a drift in the machine's load cancels out.
+        std::vector<double> speedups;
+        for (std::size_t i = 0; i < ours.size(); ++i)
+            speedups.push_back(theirs[i] / ours[i]);
+        bench::result(key + ".speedup", bench::median(speedups));
     }
     return 0;
 }

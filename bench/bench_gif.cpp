@@ -166,6 +166,7 @@ int main(int argc, char **argv)
         return 2;
     }
     double setPixels = 0, setOursMs = 0, setGiflibMs = 0;
+    std::vector<double> roundOurs(static_cast<std::size_t>(rounds)), roundGiflib(static_cast<std::size_t>(rounds));
     for (const std::string &path : files) {
         const auto bytes = bench::readFile(path);
         if (!bytes)
@@ -206,11 +207,22 @@ int main(int argc, char **argv)
         const std::string key = "gif." + keyOf(path);
         bench::result(key + ".ours_mpps", pixels / oursMs / 1000.0);
         bench::result(key + ".giflib_mpps", pixels / giflibMs / 1000.0);
+        std::vector<double> speedups;
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            speedups.push_back(giflib[i] / ours[i]);
+            roundOurs[i] += ours[i];
+            roundGiflib[i] += giflib[i];
+        }
+        bench::result(key + ".speedup", bench::median(speedups));
         setPixels += pixels;
         setOursMs += oursMs;
         setGiflibMs += giflibMs;
     }
     bench::result("gif.set.ours_mpps", setPixels / setOursMs / 1000.0);
     bench::result("gif.set.giflib_mpps", setPixels / setGiflibMs / 1000.0);
+    std::vector<double> setSpeedups;
+    for (std::size_t r = 0; r < roundOurs.size(); ++r)
+        setSpeedups.push_back(roundGiflib[r] / roundOurs[r]);
+    bench::result("gif.set.speedup", bench::median(setSpeedups));
     return 0;
 }

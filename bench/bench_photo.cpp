@@ -159,6 +159,16 @@ int main(int argc, char **argv)
         libjpegMs.push_back(*libMs);
     }
     bench::result("photo.load_ms", bench::median(loadMs));
+    // Run by run, so a drift in the machine's load cancels out.
+    std::vector<double> overDjpeg, overLibjpeg;
+    for (std::size_t i = 0; i < loadMs.size(); ++i) {
+        if (djpegMs[i] > 0)
+            overDjpeg.push_back(loadMs[i] / djpegMs[i]);
+        overLibjpeg.push_back(loadMs[i] / libjpegMs[i]);
+    }
+    if (!overDjpeg.empty())
+        bench::result("photo.over_djpeg", bench::median(overDjpeg));
+    bench::result("photo.over_libjpeg", bench::median(overLibjpeg));
     if (!djpeg.empty())
         bench::result("photo.djpeg_ms", bench::median(djpegMs));
     bench::result("photo.libjpeg_ms", bench::median(libjpegMs));

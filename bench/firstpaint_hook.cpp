@@ -1,6 +1,6 @@
 // Preloaded (LD_PRELOAD) into a Qt program by bench_spawn: at the first
 // expose of a top-level window it lets the window paint, then writes
-// "FIRSTPAINT <CLOCK_MONOTONIC ns> <VmHWM kB>" to the file descriptor named by
+// "FIRSTPAINT <CLOCK_MONOTONIC ns> <VmHWM kB> <CPU time µs>" to the file descriptor named by
 // TILVANE_BENCH_FIRST_PAINT_FD and ends the process. The same hook goes into
 // the program and into the reference window, so both are timed alike and
 // neither needs code of its own for it.
@@ -15,6 +15,7 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -47,9 +48,13 @@ protected:
         static_cast<QObject *>(window)->event(event);
         timespec ts{};
         clock_gettime(CLOCK_MONOTONIC, &ts);
-        char line[96];
-        const int n = std::snprintf(line, sizeof line, "FIRSTPAINT %lld %ld\n",
-                                    static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec, peakRssKb());
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long long cpuUs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL + usage.ru_utime.tv_usec
+            + usage.ru_stime.tv_usec;
+        char line[128];
+        const int n = std::snprintf(line, sizeof line, "FIRSTPAINT %lld %ld %lld\n",
+                                    static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec, peakRssKb(), cpuUs);
         if (n > 0 && write(fd_, line, static_cast<std::size_t>(n)) < 0)
             _exit(3);
         // Nothing after the first paint is measured; tearing down would only

@@ -22,6 +22,7 @@ struct Program {
     std::vector<std::string> args;
     std::vector<double> ms;
     std::vector<double> peakKb;
+    std::vector<double> cpuMs;
 };
 
 constexpr int kReportFd = 3;
@@ -39,9 +40,10 @@ bool runOnce(Program &program, const std::string &hook, bool keep)
     std::string word;
     long long paintedNs = 0;
     long peakKb = 0;
+    long long cpuUs = 0;
     while (in >> word)
         if (word == "FIRSTPAINT")
-            in >> paintedNs >> peakKb;
+            in >> paintedNs >> peakKb >> cpuUs;
     if (paintedNs <= 0) {
         std::fprintf(stderr, "%s: no first paint reported (exit code %d)\n", program.path.c_str(), run.exitCode);
         return false;
@@ -50,9 +52,10 @@ bool runOnce(Program &program, const std::string &hook, bool keep)
     if (keep) {
         program.ms.push_back(ms);
         program.peakKb.push_back(static_cast<double>(peakKb));
+        program.cpuMs.push_back(static_cast<double>(cpuUs) / 1000.0);
     }
-    std::printf("%-10s %8.2f ms to first paint, VmHWM %ld kB%s\n", program.name.c_str(), ms, peakKb,
-                keep ? "" : " (warm-up)");
+    std::printf("%-10s %8.2f ms to first paint, %7.2f ms CPU, VmHWM %ld kB%s\n", program.name.c_str(), ms,
+                static_cast<double>(cpuUs) / 1000.0, peakKb, keep ? "" : " (warm-up)");
     return true;
 }
 
@@ -70,7 +73,7 @@ int main(int argc, char **argv)
         else if (arg == "--first-paint" && i + 1 < argc)
             hook = argv[++i];
         else if (arg == "--name" && i + 2 < argc) {
-            programs.push_back(Program{argv[i + 1], argv[i + 2], {}, {}, {}});
+            programs.push_back(Program{argv[i + 1], argv[i + 2], {}, {}, {}, {}});
             i += 2;
         } else if (arg == "--arg" && i + 1 < argc && !programs.empty()) {
             programs.back().args.push_back(argv[++i]);
@@ -98,7 +101,17 @@ int main(int argc, char **argv)
     }
     for (const Program &p : programs) {
         bench::result("startup." + p.name + "_ms", bench::median(p.ms));
+        bench::result("startup." + p.name + "_cpu_ms", bench::median(p.cpuMs));
         bench::result("startup." + p.name + "_hwm_mb", bench::median(p.peakKb) / 1024.0);
+    }
+    // The first program against each other one, run by run: the two runs of
+    // a round are seconds apart, so a drift in the machine's load cancels
+    // out better than in a ratio of two medians.
+    for (std::size_t k = 1; k < programs.size(); ++k) {
+        std::vector<double> ratios;
+        for (std::size_t r = 0; r < programs[0].ms.size(); ++r)
+            ratios.push_back(programs[0].ms[r] / programs[k].ms[r]);
+        bench::result("startup." + programs[0].name + "_over_" + programs[k].name, bench::median(ratios));
     }
     return 0;
 }
