@@ -99,17 +99,6 @@ int compareInProcess(const std::vector<std::string> &files, int repeat)
     return 0;
 }
 
-std::string findConvert(const std::string &given)
-{
-    if (!given.empty())
-        return given;
-    // ImageMagick's own binary, so that no wrapper script is timed with it.
-    for (const char *candidate : {"/usr/bin/convert-im6.q16", "/usr/bin/convert"})
-        if (access(candidate, X_OK) == 0)
-            return candidate;
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -142,7 +131,8 @@ int main(int argc, char **argv)
     if (mode == "--compare")
         return compareInProcess(files, repeat);
 
-    convert = findConvert(convert);
+    // ImageMagick's own binary, so that no wrapper script is timed with it.
+    convert = bench::findExecutable(convert, {"/usr/bin/convert-im6.q16", "/usr/bin/convert"});
     if (convert.empty()) {
         std::fprintf(stderr, "ImageMagick's convert is not installed\n");
         return 1;

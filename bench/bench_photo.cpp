@@ -83,16 +83,6 @@ int decodeWithLibjpeg(const std::string &path)
     return 0;
 }
 
-std::string findDjpeg(const std::string &given)
-{
-    if (!given.empty())
-        return given;
-    for (const char *candidate : {"/usr/bin/djpeg", "/usr/local/bin/djpeg"})
-        if (access(candidate, X_OK) == 0)
-            return candidate;
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -121,7 +111,7 @@ int main(int argc, char **argv)
     if (mode == "--libjpeg")
         return decodeWithLibjpeg(file);
 
-    djpeg = findDjpeg(djpeg);
+    djpeg = bench::findExecutable(djpeg, {"/usr/bin/djpeg", "/usr/local/bin/djpeg"});
     const std::string self = bench::selfPath();
     std::vector<double> loadMs, hwmKb, baseKb, djpegMs, libjpegMs;
     bench::ChildOptions capture;

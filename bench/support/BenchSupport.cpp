@@ -219,4 +219,14 @@ std::string selfPath()
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
+std::string findExecutable(const std::string &given, std::initializer_list<const char *> candidates)
+{
+    if (!given.empty())
+        return given;
+    for (const char *candidate : candidates)
+        if (access(candidate, X_OK) == 0)
+            return candidate;
+    return {};
+}
+
 } // namespace bench

@@ -3,6 +3,7 @@
 // high-water mark, child processes, and the RESULT lines bench.sh collects.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,5 +69,8 @@ std::optional<double> findValue(const std::string &text, const std::string &key)
 
 // Executable path of this program, for spawning itself.
 std::string selfPath();
+
+// given when not empty, else the first executable of candidates; empty when none.
+std::string findExecutable(const std::string &given, std::initializer_list<const char *> candidates);
 
 } // namespace bench
