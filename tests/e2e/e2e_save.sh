@@ -11,9 +11,16 @@ set_desktop "$desktop"
 start_app
 
 xdotool type --delay 20 'Hi'
-sleep 0.3
-# The canvas's place in the client area is 26,130, 102x102.
-import -window root -crop "102x102+$((X + 26))+$((Y + 130))" +repage "$work/screen.png"
+# The canvas's place in the client area is 26,130, 102x102. Wait until two
+# screenshots in a row agree, so a repaint still on its way is not missed.
+shoot() { import -window root -crop "102x102+$((X + 26))+$((Y + 130))" +repage "$1"; }
+shoot "$work/screen.png"
+for _ in $(seq 20); do
+  sleep 0.2
+  shoot "$work/again.png"
+  [ "$(compare -metric AE "$work/screen.png" "$work/again.png" null: 2>&1 || true)" = 0 ] && break
+  mv "$work/again.png" "$work/screen.png"
+done
 xdotool mousemove $((X + 163 + 44)) $((Y + 130 + 16)) click 1
 box=$(wait_window '生成完毕') || fail "no confirmation box"
 file="$desktop/头像文件.jpg"
