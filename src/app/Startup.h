@@ -20,7 +20,6 @@ const HandlerTable &programHandlers();
 class ExitStep {
 public:
     void registerStep(std::function<void()> step) { step_ = std::move(step); }
-    bool isRegistered() const { return bool(step_); }
     void runOnce();
     int timesRun() const { return timesRun_; }
 

@@ -152,9 +152,11 @@ QObject *createControl(const ControlDefinition &def, MainWindow &window, Platfor
         failWith(error, QStringLiteral("control %1 has an unknown kind %2").arg(def.name, def.kind));
         return nullptr;
     }
-    widget->setGeometry(*def.place);
+    // Labels clamp their own place; every other kind takes it as written.
     if (auto *label = qobject_cast<TextOverlay *>(widget))
         label->setPlace(def.place->x(), def.place->y(), def.place->width(), def.place->height());
+    else
+        widget->setGeometry(*def.place);
     if (!def.tabStop)
         widget->setFocusPolicy(Qt::NoFocus);
     else if (widget->focusPolicy() == Qt::NoFocus)
